@@ -1,0 +1,2 @@
+// Placeholder; the real test encoder follows.
+int main() { return 0; }
