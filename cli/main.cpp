@@ -1,0 +1,6 @@
+#include "cli_main.h"
+
+int main(int argc, char** argv)
+{
+    return runCli(argc, argv);
+}
