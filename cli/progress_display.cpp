@@ -93,7 +93,8 @@ void ProgressDisplay::show(const std::vector<ProgressRow>& rows, int batchPermil
     for (const ProgressRow& row : rows)
         numbers.push_back(row.number);
     const auto now = std::chrono::steady_clock::now();
-    if (numbers == blockNumbers && now - lastDraw < std::chrono::milliseconds(200))
+    // A block taken away by a result line comes back at once.
+    if (drawnLines != 0 && numbers == blockNumbers && now - lastDraw < std::chrono::milliseconds(200))
         return;
     // One column short of the width: a line that fills the last column makes some
     // terminals wrap, and the block would then climb up the screen.
@@ -137,8 +138,7 @@ void ProgressDisplay::writeLine(bool error, const std::string& text)
     std::fputs(text.c_str(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
-    drawBlock();
-    std::fflush(out);
+    // The block is drawn again by the next show(), with the file that ended gone.
 }
 
 void ProgressDisplay::finish()

@@ -27,7 +27,8 @@ class ProgressDisplay {
 public:
     ProgressDisplay(int total, bool terminal, bool quiet, std::FILE* out = stdout, std::FILE* err = stderr);
 
-    // Redraws the block; at most five times a second unless the set of rows changed.
+    // Redraws the block; at most five times a second unless the set of rows changed
+    // or a line has taken the block away.
     void show(const std::vector<ProgressRow>& rows, int batchPermille, std::optional<int> secondsLeft);
     // A line for standard output (left out when quiet) or standard error.
     void fileLine(const std::string& text);

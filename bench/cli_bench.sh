@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Whole-program benchmark of mp4avi-cli on eight 10-second clips made with FFmpeg's
+# test sources, in one run:
+#   direct   the encoder run by hand, clip after clip: the probe (`-i CLIP`, its
+#            standard error into a log) and the conversion (`-y -i CLIP ARGS DEST`),
+#            as the engine runs them
+#   jobs1    mp4avi-cli --jobs 1 on the eight clips
+#   jobs2    mp4avi-cli --jobs 2 on the eight clips
+# Each is run ROUNDS times (default 3), interleaved; the medians are compared:
+#   jobs1 / direct   the tool's overhead (target: at most 1.05)
+#   jobs1 / jobs2    the gain of two engines (expect at least 1.4 on two cores)
+#
+# Usage: bench/cli_bench.sh [PATH-TO-mp4avi-cli]   (default: build/bin/mp4avi-cli)
+#        ROUNDS=5 PRESET=0 bench/cli_bench.sh ...
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cli="$(realpath "${1:-$root/build/bin/mp4avi-cli}")"
+encoder="$(dirname "$cli")/core/quentrel"
+rounds="${ROUNDS:-3}"
+preset="${PRESET:-0}"
+[ -x "$cli" ] || { echo "No mp4avi-cli at $cli" >&2; exit 2; }
+[ -x "$encoder" ] || { echo "No encoder tool at $encoder" >&2; exit 2; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/mconv-bench-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data"
+mkdir -p "$XDG_DATA_HOME" "$work/clips" "$work/out"
+
+echo "Making eight 10-second clips in $work/clips"
+for n in 1 2 3 4 5 6 7 8; do
+    ffmpeg -v error -nostdin -y \
+        -f lavfi -i "testsrc2=duration=10:size=640x360:rate=25" \
+        -f lavfi -i "sine=frequency=$((220 * n)):duration=10" \
+        -pix_fmt yuv420p -shortest "$work/clips/clip$n.mp4"
+done
+clips=("$work"/clips/clip*.mp4)
+args="$("$cli" --list-presets | awk -F '\t' -v p="$preset" '$1 == p { print $3 }')"
+
+now() { date +%s.%N; }
+# Arithmetic on fractions with awk, which every Debian has.
+calc() { awk "BEGIN { print $1 }"; }
+
+run_direct() {
+    local clip base
+    for clip in "${clips[@]}"; do
+        base="$(basename "$clip" .mp4)"
+        "$encoder" -i "$clip" </dev/null 2>"$work/probe.txt" || true
+        # Preset arguments are a run of options, split as the script splits them.
+        # shellcheck disable=SC2086
+        "$encoder" -y -i "$clip" $args "$work/out/$base.avi" </dev/null >/dev/null 2>&1
+    done
+    rm -f "$work/probe.txt"
+}
+
+run_cli() {
+    "$cli" -q --overwrite yes --jobs "$1" -p "$preset" -o "$work/out" "${clips[@]}" </dev/null >/dev/null
+}
+
+declare -a direct jobs1 jobs2
+for round in $(seq 1 "$rounds"); do
+    rm -f "$work"/out/*
+    t0=$(now); run_direct; t1=$(now)
+    direct+=("$(calc "$t1 - $t0")")
+    rm -f "$work"/out/*
+    t0=$(now); run_cli 1; t1=$(now)
+    jobs1+=("$(calc "$t1 - $t0")")
+    rm -f "$work"/out/*
+    t0=$(now); run_cli 2; t1=$(now)
+    jobs2+=("$(calc "$t1 - $t0")")
+    printf 'round %d: direct %.2f s, --jobs 1 %.2f s, --jobs 2 %.2f s\n' \
+        "$round" "${direct[-1]}" "${jobs1[-1]}" "${jobs2[-1]}"
+done
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+md=$(median "${direct[@]}"); m1=$(median "${jobs1[@]}"); m2=$(median "${jobs2[@]}")
+
+echo
+echo "Eight 10-second clips, preset $preset ($args), $(nproc) cores, median of $rounds rounds:"
+printf '  FFmpeg directly, one after another   %7.2f s\n' "$md"
+printf '  mp4avi-cli --jobs 1                  %7.2f s\n' "$m1"
+printf '  mp4avi-cli --jobs 2                  %7.2f s\n' "$m2"
+printf '  --jobs 1 / direct   = %.3f   (target: at most 1.05)\n' "$(calc "$m1 / $md")"
+printf '  --jobs 1 / --jobs 2 = %.3f   (expect: at least 1.4)\n' "$(calc "$m1 / $m2")"
