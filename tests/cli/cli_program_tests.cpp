@@ -416,6 +416,22 @@ TEST_F(CliProgram, OnATerminalProgressIsDrawnInPlaceAndTheQuestionIsAsked)
     EXPECT_TRUE(contains(readFile(destination("clip")), "converted from " + clip));
 }
 
+TEST_F(CliProgram, OnATerminalEachRunningFileHasItsOwnLine)
+{
+    const std::string first = source("first.mp4", "duration=4\nspeed=8\n");
+    const std::string second = source("second.mp4", "duration=4\nspeed=8\n");
+    CliProcess process(temp.path(), args({"-j", "2", first, second}), CliInput::Terminal);
+    ASSERT_EQ(process.wait(), 0) << process.out();
+    // Both files start before the first drawing, so it has a line for each.
+    const std::string shown = process.out();
+    const std::string firstBlock = shown.substr(0, shown.find("Batch "));
+    EXPECT_TRUE(contains(firstBlock, "  1 / 2 ")) << shown;
+    EXPECT_TRUE(contains(firstBlock, "  2 / 2 ")) << shown;
+    EXPECT_TRUE(contains(firstBlock, first)) << shown;
+    EXPECT_TRUE(contains(firstBlock, second)) << shown;
+    EXPECT_TRUE(contains(shown, "2 converted, 0 kept, 0 failed, 0 stopped")) << shown;
+}
+
 // --- stopping ---
 
 TEST_F(CliProgram, StopSignalsEndTheBatchWithNothingLeftRunning)
@@ -428,6 +444,7 @@ TEST_F(CliProgram, StopSignalsEndTheBatchWithNothingLeftRunning)
     const Case cases[] = {
         {"SIGINT", {SIGINT}, "duration=600\nspeed=1\n"},
         {"SIGTERM", {SIGTERM}, "duration=600\nspeed=1\n"},
+        {"SIGHUP", {SIGHUP}, "duration=600\nspeed=1\n"},
         {"SIGINT twice, encoder deaf to q", {SIGINT, SIGINT}, "duration=600\nspeed=1\nignore_q=1\n"},
     };
     for (const Case& c : cases) {
