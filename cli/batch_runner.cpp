@@ -95,44 +95,62 @@ void count(BatchCounts& counts, JobOutcome outcome)
     }
 }
 
-}  // namespace
+// One batch in progress: the files, the engines and what the user asked for so far.
+class BatchRun {
+public:
+    BatchRun(const BatchSettings& settings, ProgressDisplay& display, OverwriteQuestion& question,
+             const std::vector<std::string>& sources)
+        : display(display), question(question)
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+            wakeRead.reset(ends[0]);
+            wakeWrite.reset(ends[1]);
+        } else {
+            platform::traceCall("pipe2");
+        }
+        const size_t engineCount = std::min(static_cast<size_t>(std::max(settings.jobs, 1)), sources.size());
+        slots.resize(engineCount);
+        for (EngineSlot& slot : slots) {
+            slot.engine = std::make_unique<CliEngine>(wakeWrite.get(), question);
+            slot.engine->encoderPath = settings.encoderPath;
+            slot.engine->outputFolder = settings.outputFolder;
+            slot.engine->presetArgs = settings.presetArgs;
+            slot.engine->outputExt = settings.outputExt;
+        }
+        for (const std::string& source : sources)
+            files.push_back({source, slots.front().engine->buildDestination(source, settings.outputFolder)});
+    }
 
-BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
-{
-    BatchCounts counts;
-    if (sources.empty())
+    BatchCounts run()
+    {
+        for (;;) {
+            collectEndedRuns();
+            reactToSignals();
+            if (!stopping)
+                startIdleEngines();
+            const bool busy =
+                std::any_of(slots.begin(), slots.end(), [](const EngineSlot& slot) { return slot.file >= 0; });
+            if (!busy)
+                break;
+            showProgress();
+            waitForNews();
+        }
+        // Files never started because of a stop.
+        for (size_t index = 0; index < files.size(); ++index) {
+            if (files[index].stage != FileStage::Waiting)
+                continue;
+            ConvertJob job;
+            job.source = files[index].source;
+            finishFile(static_cast<int>(index), job);
+        }
+        display.finish();
         return counts;
-
-    int ends[2];
-    UniqueFd wakeRead;
-    UniqueFd wakeWrite;
-    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
-        wakeRead.reset(ends[0]);
-        wakeWrite.reset(ends[1]);
-    } else {
-        platform::traceCall("pipe2");
     }
 
-    const size_t engineCount = std::min(static_cast<size_t>(std::max(settings.jobs, 1)), sources.size());
-    std::vector<EngineSlot> slots(engineCount);
-    for (EngineSlot& slot : slots) {
-        slot.engine = std::make_unique<CliEngine>(wakeWrite.get(), question);
-        slot.engine->encoderPath = settings.encoderPath;
-        slot.engine->outputFolder = settings.outputFolder;
-        slot.engine->presetArgs = settings.presetArgs;
-        slot.engine->outputExt = settings.outputExt;
-    }
-
-    std::vector<BatchFile> files;
-    for (const std::string& source : sources)
-        files.push_back({source, slots.front().engine->buildDestination(source, settings.outputFolder)});
-
-    const auto startTime = std::chrono::steady_clock::now();
-    bool stopping = false;
-    bool terminating = false;
-    StopSignals signals;
-
-    auto finishFile = [&](int index, ConvertJob job) {
+private:
+    void finishFile(int index, ConvertJob job)
+    {
         files[static_cast<size_t>(index)].stage = FileStage::Done;
         if (job.source.empty())
             job.source = files[static_cast<size_t>(index)].source;
@@ -143,13 +161,14 @@ BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
             display.errorLine(line);
         else
             display.fileLine(line);
-    };
+    }
 
-    for (;;) {
-        // Runs that ended: their worker is past its last call into us, so joining is short.
+    void collectEndedRuns()
+    {
         for (EngineSlot& slot : slots) {
             if (slot.file < 0 || !slot.engine->hasRunEnded())
                 continue;
+            // The worker is past its last call into us, so joining it is short.
             slot.engine->waitForWorker();
             ConvertJob job;
             slot.engine->jobAt(0, job);
@@ -157,7 +176,10 @@ BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
             slot.file = -1;
             finishFile(index, job);
         }
+    }
 
+    void reactToSignals()
+    {
         if (signals.count() >= 1 && !stopping) {
             stopping = true;
             counts.interrupted = true;
@@ -177,59 +199,62 @@ BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
                     slot.engine->terminateNow();
             }
         }
+    }
 
-        if (!stopping) {
-            for (EngineSlot& slot : slots) {
-                // An engine whose thread cannot be started fails its file and takes the next.
-                while (slot.file < 0) {
-                    const int index = nextFileToStart(files);
-                    if (index < 0)
-                        break;
-                    CliEngine& engine = *slot.engine;
-                    engine.clearJobs();
-                    engine.addJob(files[static_cast<size_t>(index)].source);
-                    engine.prepareRun();
-                    files[static_cast<size_t>(index)].stage = FileStage::Running;
-                    if (!engine.start()) {
-                        ConvertJob job;
-                        engine.jobAt(0, job);
-                        job.outcome = JobOutcome::Failed;
-                        job.destination = files[static_cast<size_t>(index)].destination;
-                        finishFile(index, job);
-                        continue;
-                    }
-                    slot.file = index;
-                }
-            }
-        }
-
-        const bool busy =
-            std::any_of(slots.begin(), slots.end(), [](const EngineSlot& slot) { return slot.file >= 0; });
-        if (!busy)
-            break;
-
-        if (display.drawsProgress()) {
-            std::vector<ProgressRow> rows;
-            long long progress = 0;
-            for (const BatchFile& file : files) {
-                if (file.stage == FileStage::Done)
-                    progress += 100;
-            }
-            for (EngineSlot& slot : slots) {
-                if (slot.file < 0)
+    void startIdleEngines()
+    {
+        for (EngineSlot& slot : slots) {
+            // An engine whose thread cannot be started fails its file and takes the next.
+            while (slot.file < 0) {
+                const int index = nextFileToStart(files);
+                if (index < 0)
+                    return;
+                BatchFile& file = files[static_cast<size_t>(index)];
+                CliEngine& engine = *slot.engine;
+                engine.clearJobs();
+                engine.addJob(file.source);
+                engine.prepareRun();
+                file.stage = FileStage::Running;
+                if (!engine.start()) {
+                    ConvertJob job;
+                    engine.jobAt(0, job);
+                    job.outcome = JobOutcome::Failed;
+                    job.destination = file.destination;
+                    finishFile(index, job);
                     continue;
-                ConvertJob job;
-                slot.engine->jobAt(0, job);
-                rows.push_back({slot.file + 1, files[static_cast<size_t>(slot.file)].source, job.percent});
-                progress += std::clamp(job.percent, 0, 100);
+                }
+                slot.file = index;
             }
-            std::sort(rows.begin(), rows.end(),
-                      [](const ProgressRow& a, const ProgressRow& b) { return a.number < b.number; });
-            const int permille = static_cast<int>(progress * 10 / static_cast<long long>(files.size()));
-            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
-            display.show(rows, permille, estimateSecondsLeft(elapsed, permille));
         }
+    }
 
+    void showProgress()
+    {
+        if (!display.drawsProgress())
+            return;
+        std::vector<ProgressRow> rows;
+        long long progress = 0;
+        for (const BatchFile& file : files) {
+            if (file.stage == FileStage::Done)
+                progress += 100;
+        }
+        for (EngineSlot& slot : slots) {
+            if (slot.file < 0)
+                continue;
+            ConvertJob job;
+            slot.engine->jobAt(0, job);
+            rows.push_back({slot.file + 1, files[static_cast<size_t>(slot.file)].source, job.percent});
+            progress += std::clamp(job.percent, 0, 100);
+        }
+        std::sort(rows.begin(), rows.end(),
+                  [](const ProgressRow& a, const ProgressRow& b) { return a.number < b.number; });
+        const int permille = static_cast<int>(progress * 10 / static_cast<long long>(files.size()));
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
+        display.show(rows, permille, estimateSecondsLeft(elapsed, permille));
+    }
+
+    void waitForNews()
+    {
         pollfd watched[2] = {{signals.fd(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}};
         // The wake-up pipe and the signal pipe end the wait at once; the time-out
         // paces the progress display and covers a pipe that could not be made.
@@ -239,14 +264,26 @@ BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
         while (wakeRead.valid() && ::read(wakeRead.get(), buffer, sizeof buffer) > 0) {}
     }
 
-    // Files never started because of a stop.
-    for (size_t index = 0; index < files.size(); ++index) {
-        if (files[index].stage != FileStage::Waiting)
-            continue;
-        ConvertJob job;
-        job.source = files[index].source;
-        finishFile(static_cast<int>(index), job);
-    }
-    display.finish();
-    return counts;
+    ProgressDisplay& display;
+    OverwriteQuestion& question;
+    // Declared before the engines, which write to it until they are destroyed.
+    UniqueFd wakeRead;
+    UniqueFd wakeWrite;
+    std::vector<EngineSlot> slots;
+    std::vector<BatchFile> files;
+    BatchCounts counts;
+    bool stopping = false;
+    bool terminating = false;
+    const std::chrono::steady_clock::time_point startTime = std::chrono::steady_clock::now();
+    StopSignals signals;
+};
+
+}  // namespace
+
+BatchCounts BatchRunner::run(const std::vector<std::string>& sources)
+{
+    if (sources.empty())
+        return {};
+    BatchRun batch(settings, display, question, sources);
+    return batch.run();
 }
