@@ -57,6 +57,9 @@ run_cli() {
     "$cli" -q --overwrite yes --jobs "$1" -p "$preset" -o "$work/out" "${clips[@]}" </dev/null >/dev/null
 }
 
+# Other work on the machine takes cores from --jobs 2 first; the load is printed
+# with the figures so a low gain can be read in its light.
+load_before="$(cut -d ' ' -f 1-3 /proc/loadavg)"
 declare -a direct jobs1 jobs2
 for round in $(seq 1 "$rounds"); do
     rm -f "$work"/out/*
@@ -77,6 +80,7 @@ md=$(median "${direct[@]}"); m1=$(median "${jobs1[@]}"); m2=$(median "${jobs2[@]
 
 echo
 echo "Eight 10-second clips, preset $preset ($args), $(nproc) cores, median of $rounds rounds:"
+echo "  (load average before: $load_before, after: $(cut -d ' ' -f 1-3 /proc/loadavg))"
 printf '  FFmpeg directly, one after another   %7.2f s\n' "$md"
 printf '  mp4avi-cli --jobs 1                  %7.2f s\n' "$m1"
 printf '  mp4avi-cli --jobs 2                  %7.2f s\n' "$m2"
