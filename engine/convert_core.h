@@ -167,3 +167,7 @@ int parseClock(std::string_view text);
 
 // Quotes a path so that /bin/sh takes it literally: single quotes, ' as '\''.
 std::string shellQuote(std::string_view text);
+
+// Whole seconds of the "Duration:" that begins a line of the encoder's description
+// of a source; 0 when there is none.
+int durationFromProbeText(std::string_view text);
