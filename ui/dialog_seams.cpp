@@ -78,6 +78,8 @@ QMessageBox::StandardButton message(QWidget* owner, const QString& text, QMessag
     request.buttons = box.standardButtons();
     request.icon = box.icon();
     request.owner = box.parentWidget();
+    if (owner != nullptr)
+        request.ownerClass = QString::fromUtf8(owner->metaObject()->className());
     script().requests.push_back(request);
     if (script().answerer)
         return script().answerer(request);

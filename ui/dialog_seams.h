@@ -40,7 +40,8 @@ struct Request {
     QString folder;  // folder picker's starting folder
     QMessageBox::StandardButtons buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget* owner = nullptr;
+    QWidget* owner = nullptr;  // may be gone by the time a test reads it
+    QString ownerClass;        // the owner's class, read while it was there
 };
 
 // While scripted, no dialog is shown: each request is recorded and answered by the

@@ -64,8 +64,6 @@ ControlTemplate withoutPreset(ControlTemplate control)
     return control;
 }
 
-// Labels may be a few pixels wider than their template box in another font; they
-// are left-aligned and nothing lies to their right, so they get room to show all text.
 QWidget* createControl(const ControlTemplate& control, QWidget* parent)
 {
     const QString text = QString::fromUtf8(control.text);
@@ -153,6 +151,8 @@ void MainDialog::buildControls()
         QWidget* widget = createControl(control, this);
         setControlId(widget, control.id);
         QRect place = units.toPixels(control.x, control.y, control.width, control.height);
+        // A label may need a few pixels more than its template box in another font; it
+        // is left-aligned with nothing to its right, so it gets the room to show its text.
         if (control.kind == ControlKind::Static)
             place.setWidth(std::max(place.width(), widget->sizeHint().width()));
         widget->setGeometry(place);
@@ -201,7 +201,15 @@ bool MainDialog::onCommand(int id)
         closeSequence();
         return true;
     case IDC_CONVERT:
+        if (convertRunning_)
+            return true;
+        convertRunning_ = true;
         convertCommand();
+        convertRunning_ = false;
+        if (closePending_) {
+            closePending_ = false;
+            closeSequence();
+        }
         return true;
     case IDC_BROWSE:
         onBrowseFolder();
@@ -242,6 +250,10 @@ void MainDialog::closeSequence()
 {
     if (closed_)
         return;
+    if (convertRunning_) {
+        closePending_ = true;
+        return;
+    }
     saveOutputFolder(getOutputFolderText());
     if (coreEngine != nullptr) {
         // Never under a running worker: a stopped batch may still be finishing its file.

@@ -44,4 +44,9 @@ private:
 
     int templateId_;
     bool closed_ = false;
+    // The close sequence waits while Convert runs: after a stop the window is usable
+    // again while Convert still waits for the worker, and closing then would destroy
+    // the engine under that wait.
+    bool convertRunning_ = false;
+    bool closePending_ = false;
 };

@@ -132,7 +132,9 @@ void onClearFiles()
 
 void onDropFiles(const QList<QUrl>& urls)
 {
-    if (coreEngine != nullptr && coreEngine->state.load() == Running)
+    // Also while a stopped batch's worker still finishes its file: Convert marks the
+    // converted entries by their place in the list once it has ended.
+    if (coreEngine != nullptr && (coreEngine->state.load() == Running || coreEngine->workerActive()))
         return;
     for (const QUrl& url : urls) {
         if (url.isLocalFile())

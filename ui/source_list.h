@@ -30,6 +30,7 @@ void onAddFiles();
 void onRemoveFiles();
 // Clear (1012): every entry.
 void onClearFiles();
-// Files dropped onto the window; refused as a whole while the engine is Running.
+// Files dropped onto the window; refused as a whole while the engine is Running or
+// its worker still exists.
 // Only local files count; a dropped folder is tested as a path like any other.
 void onDropFiles(const QList<QUrl>& urls);

@@ -213,6 +213,11 @@ struct CloseWay {
     void (*close)(MainDialog*);
 };
 
+void PrintTo(const CloseWay& way, std::ostream* os)
+{
+    *os << way.name;
+}
+
 class Closing : public WindowTest, public ::testing::WithParamInterface<std::tuple<CloseWay, const char*>> {};
 
 TEST_P(Closing, SavesTheFolderTextAndDestroysTheEngine)

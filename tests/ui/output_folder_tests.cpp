@@ -30,6 +30,11 @@ struct FolderText {
     QString text;
 };
 
+void PrintTo(const FolderText& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class FolderRoundTrip : public WindowTest, public ::testing::WithParamInterface<FolderText> {};
 
 TEST_P(FolderRoundTrip, LoadsBackExactlyAsSaved)

@@ -43,6 +43,11 @@ const ExtensionCase extensionCases[] = {
     {"", false},
 };
 
+void PrintTo(const ExtensionCase& c, std::ostream* os)
+{
+    *os << '"' << c.path << '"';
+}
+
 }  // namespace
 
 class AcceptedExtension : public ::testing::TestWithParam<ExtensionCase> {};

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,7 +16,22 @@
 #include <gtest/gtest.h>
 
 #include "main_dialog.h"
+#include "progress_dialog.h"
 #include "test_support.h"
+
+// What the progress dialog of a batch showed the last time the test looked at it.
+struct ProgressSeen {
+    bool opened = false;
+    QString title;
+    QString total;
+    QString file;
+    bool barVisible = false;
+    bool stopVisible = false;
+    bool closeVisible = false;
+    int barMaximum = 0;
+    int barValue = 0;
+};
+ProgressSeen look(ProgressDialog* dialog);
 
 // One main window for one test, in its own temporary folder (XDG_DATA_HOME and
 // XDG_CONFIG_HOME inside it), with every standard dialog answered by the script
@@ -43,6 +61,23 @@ protected:
     QVariant storedFolder() const;
     QString settingsFile() const;
 
+    // --- conversions ---
+    // A source for the test encoder (key=value lines) in the sources folder; its path.
+    QString source(const std::string& name, const std::string& settings = "");
+    // The output folder of the test (made by SetUp) and a file in it.
+    QString outFolder() const;
+    std::string output(const std::string& name) const;
+    // Lines the test encoder logged, one per run ("probe SOURCE", "convert SOURCE DESTINATION").
+    std::vector<std::string> encoderRuns() const;
+    // Presses Convert and returns when the command has ended. While a progress dialog
+    // is open, `watch` is called with it every 10 ms (from the dialog's own event loop);
+    // without one, the dialog is closed with Close once it shows the end of the batch.
+    // A batch still running after two minutes is terminated and the test fails.
+    void pressConvert(const std::function<void(ProgressDialog*)>& watch = {});
+    // Closes a finished batch's dialog with Close (what pressConvert does by default).
+    void closeWhenComplete(ProgressDialog* dialog);
+
+    ProgressSeen seen;
     std::unique_ptr<TempFolder> temp;
     std::unique_ptr<MainDialog> window;
 };
