@@ -28,7 +28,7 @@ set -u
 program=$1 screenshot=$2 work=$3
 caption='^Orvane Free MP4 to AVI Converter 1\.0$'
 
-# The command line is not read: this argument must change nothing.
+# The command line is not read: an argument must not keep the window from opening.
 XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=xcb \
     "$program" "$work/ignored.mp4" >"$work/program.log" 2>&1 &
 pid=$!
