@@ -61,6 +61,7 @@ bool ConvertCore::runProcess(const std::string& commandLine)
     // on a full pipe. Progress is parsed only while the run goes on normally.
     auto readOutput = [&] {
         return process.drain([&](std::string_view chunk) {
+            platform::trace("----------\n");
             platform::trace(chunk);
             if (trackProgress && state.load() == Running)
                 parseProgress(chunk);
@@ -127,18 +128,10 @@ bool ConvertCore::runProcess2(const std::string& scriptPath, std::string& output
     // The log is made exclusively, like the scripts: another engine's probe in the
     // same millisecond takes another name.
     std::string logPath;
-    UniqueFd log;
-    const std::string base = appData + "/quentrel" + std::to_string(platform::tickCount());
-    for (int attempt = 0; attempt < 100 && !log.valid(); ++attempt) {
-        logPath = attempt == 0 ? base + ".txt" : base + "-" + std::to_string(attempt) + ".txt";
-        log.reset(platform::createExclusiveFile(logPath));
-        if (!log.valid() && errno != EEXIST)
-            break;
-    }
-    if (!log.valid()) {
-        platform::traceCall("open");
+    UniqueFd log(platform::createUniqueFile(appData + "/quentrel" + std::to_string(platform::tickCount()), ".txt",
+                                            logPath));
+    if (!log.valid())
         return false;
-    }
 
     {
         platform::ScriptProcess process;
