@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,6 +25,8 @@ constexpr milliseconds kQuitGrace{5000};
 constexpr milliseconds kTerminateGrace{2000};
 // Only the end of the output is kept, for the last line of a failure report.
 constexpr size_t kTailSize = 4096;
+constexpr size_t kBusyOutput = 16 * 1024;
+constexpr std::chrono::microseconds kGatherPause{1000};
 
 int msUntil(Clock::time_point when)
 {
@@ -57,7 +60,8 @@ bool ConvertCore::runProcess(const std::string& commandLine)
     // Everything available is read at every wake-up, so a chatty encoder never waits
     // on a full pipe. Progress is parsed only while the run goes on normally.
     auto readOutput = [&] {
-        process.drain([&](std::string_view chunk) {
+        return process.drain([&](std::string_view chunk) {
+            platform::trace("----------\n");
             platform::trace(chunk);
             if (trackProgress && state.load() == Running)
                 parseProgress(chunk);
@@ -80,9 +84,14 @@ bool ConvertCore::runProcess(const std::string& commandLine)
         if (terminated && !killed)
             wakeAt = std::min(wakeAt, *terminated + kTerminateGrace);
         const auto event = process.wait(msUntil(wakeAt));
-        readOutput();
+        const size_t bytes = readOutput();
         if (event == platform::ScriptProcess::Event::Exited)
             break;
+        // An encoder that prints a lot would wake us for every line; a short pause
+        // lets its text gather in the pipe and be read in large pieces, far cheaper
+        // for both sides. A quiet encoder (FFmpeg's few lines a second) never pauses.
+        if (bytes >= kBusyOutput)
+            std::this_thread::sleep_for(kGatherPause);
 
         const Clock::time_point now = Clock::now();
         if (now >= nextTick) {
@@ -119,18 +128,10 @@ bool ConvertCore::runProcess2(const std::string& scriptPath, std::string& output
     // The log is made exclusively, like the scripts: another engine's probe in the
     // same millisecond takes another name.
     std::string logPath;
-    UniqueFd log;
-    const std::string base = appData + "/quentrel" + std::to_string(platform::tickCount());
-    for (int attempt = 0; attempt < 100 && !log.valid(); ++attempt) {
-        logPath = attempt == 0 ? base + ".txt" : base + "-" + std::to_string(attempt) + ".txt";
-        log.reset(platform::createExclusiveFile(logPath));
-        if (!log.valid() && errno != EEXIST)
-            break;
-    }
-    if (!log.valid()) {
-        platform::traceCall("open");
+    UniqueFd log(platform::createUniqueFile(appData + "/quentrel" + std::to_string(platform::tickCount()), ".txt",
+                                            logPath));
+    if (!log.valid())
         return false;
-    }
 
     {
         platform::ScriptProcess process;

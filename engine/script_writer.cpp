@@ -62,15 +62,7 @@ std::string ConvertCore::writeScript(std::string_view source, std::optional<std:
     // Another engine (in this process or another) may take the same tick: the file is
     // created exclusively, and a taken name is retried with a suffix.
     std::string path;
-    UniqueFd file;
-    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
-        path = attempt == 0 ? base + ".sh" : base + "-" + std::to_string(attempt) + ".sh";
-        file.reset(platform::createExclusiveFile(path));
-        if (!file.valid() && errno != EEXIST) {
-            platform::traceCall("open");
-            return {};
-        }
-    }
+    UniqueFd file(platform::createUniqueFile(base, ".sh", path));
     if (!file.valid())
         return {};
 

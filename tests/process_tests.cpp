@@ -33,7 +33,8 @@ TEST(ScriptProcess, TheWholeGroupGoesWithTheRun)
     TempFolder temp;
     const std::string script = temp.file("spawner.sh");
     // The shell leaves a background child behind and ends.
-    writeFile(script, "sleep 300 &\necho started\n");
+    const std::string pidFile = temp.file("child.pid");
+    writeFile(script, "sleep 300 &\necho $! > '" + pidFile + "'\n");
     {
         platform::ScriptProcess process;
         ASSERT_TRUE(process.start(script, platform::ScriptProcess::Mode::Piped));
@@ -41,6 +42,9 @@ TEST(ScriptProcess, TheWholeGroupGoesWithTheRun)
         }
         EXPECT_EQ(process.finish(), 0);
     }
-    // `sleep 300` had the script's group; it must be gone.
-    EXPECT_TRUE(waitFor([] { return std::system("pgrep -f '^sleep 300$' >/dev/null") != 0; }));
+    // The background child had the script's group; it must be gone.
+    const std::string child = readFile(pidFile);
+    ASSERT_FALSE(child.empty());
+    const std::string commandLine = "/proc/" + child.substr(0, child.find('\n')) + "/cmdline";
+    EXPECT_TRUE(waitFor([&] { return readFile(commandLine).rfind("sleep", 0) != 0; }));
 }

@@ -8,7 +8,7 @@ MCONV_PACKAGES=(
     qt6-base-dev fonts-dejavu-core
     ffmpeg
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-    xvfb xauth x11-apps imagemagick
+    xvfb xauth x11-apps imagemagick xdotool
 )
 
 mconv_install_deps() {

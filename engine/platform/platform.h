@@ -37,6 +37,11 @@ bool makePrivateFolder(const std::string& path);
 // or -1 with errno set (EEXIST when the name is taken).
 int createExclusiveFile(const std::string& path);
 
+// Creates a new file `<base><extension>` exclusively as above; when another run took
+// that name, `<base>-1<extension>`, `<base>-2<extension>` and so on. Sets `path` to the
+// name taken. Returns the descriptor, or -1.
+int createUniqueFile(const std::string& base, const std::string& extension, std::string& path);
+
 // Full path of the running executable; empty when it cannot be read.
 std::string executablePath();
 

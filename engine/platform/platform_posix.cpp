@@ -93,6 +93,21 @@ int createExclusiveFile(const std::string& path)
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
+int createUniqueFile(const std::string& base, const std::string& extension, std::string& path)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = attempt == 0 ? base + extension : base + "-" + std::to_string(attempt) + extension;
+        const int fd = createExclusiveFile(path);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            traceCall("open");
+            return -1;
+        }
+    }
+    return -1;
+}
+
 std::string executablePath()
 {
     char buffer[PATH_MAX + 1];

@@ -79,6 +79,9 @@ bool ScriptProcess::start(const std::string& script, Mode mode, int logFd)
             return false;
         }
         ::fcntl(output_.get(), F_SETFL, O_NONBLOCK);
+        // A roomier pipe lets a chatty encoder run on while the reader catches up;
+        // where the system refuses, the default size serves.
+        ::fcntl(output_.get(), F_SETPIPE_SZ, 1 << 20);
         ::fcntl(input_.get(), F_SETFL, O_NONBLOCK);
     } else {
         nullIn.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
