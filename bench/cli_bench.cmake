@@ -1,5 +1,5 @@
 # mp4avi-cli against FFmpeg run directly, and --jobs 1 against --jobs 2:
-#   cmake -S . -B build-bench -DMCONV_BUILD_BENCH=ON -DBUILD_TESTING=OFF -DMCONV_BUILD_UI=OFF
+#   cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMCONV_BUILD_BENCH=ON -DMCONV_BUILD_UI=OFF
 #   cmake --build build-bench --target cli_bench
 add_custom_target(cli_bench
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/cli_bench.sh $<TARGET_FILE:mp4avi-cli>
