@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the converter's main job.
 #   ./run.sh FILE... [options]   converts the files with mp4avi-cli (options passed through)
-#   ./run.sh                     makes a short sample MP4 once (samples/sample.mp4, from
-#                                FFmpeg's test sources) and converts it to samples/sample.avi
+#   ./run.sh                     on a display: opens the window (mp4avi);
+#                                without one: makes a short sample MP4 once (samples/sample.mp4,
+#                                from FFmpeg's test sources) and converts it to samples/sample.avi
 set -euo pipefail
 caller="$PWD"
 root="$(cd "$(dirname "$0")" && pwd)"
@@ -19,6 +20,10 @@ if [ $# -gt 0 ]; then
     # The files are named relative to where run.sh was called from.
     cd "$caller"
     exec "$cli" "$@"
+fi
+
+if { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; } && [ -x "$build/bin/mp4avi" ]; then
+    exec "$build/bin/mp4avi"
 fi
 
 samples="$root/samples"
