@@ -32,22 +32,40 @@ namespace {
 
 const char* kPreset = "-vcodec wmv2 -acodec wmav2 -b:v 1000k -b:a 160k -r 25";
 
-// Runs a program with its output thrown away and waits for it, as a user would
-// run the encoder by hand.
-int runDirect(std::vector<std::string> args)
+// Runs a program and waits for it, its output thrown away: into /dev/null, as a user
+// would run the encoder by hand, or, with `intoPipe`, into a pipe that a plain loop
+// reads, which is what any front end reading the encoder's output has to pay.
+int runProgram(std::vector<std::string> args, bool intoPipe = false)
 {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    int ends[2] = {-1, -1};
+    if (intoPipe && pipe2(ends, O_CLOEXEC) != 0)
+        return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (intoPipe) {
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = -1;
     const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    if (intoPipe) {
+        close(ends[1]);
+        if (error == 0) {
+            static char buffer[65536];
+            while (read(ends[0], buffer, sizeof buffer) > 0) {
+            }
+        }
+        close(ends[0]);
+    }
     if (error != 0)
         return -1;
     int status = 0;
@@ -67,36 +85,6 @@ std::vector<std::string> split(const std::string& text)
         from = end + 1;
     }
     return words;
-}
-
-// Runs a program with its output going into a pipe that a plain loop reads and
-// throws away: what any front end reading the encoder's output has to pay.
-void runIntoPipe(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
-        return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(ends[1]);
-    if (error == 0) {
-        static char buffer[65536];
-        while (read(ends[0], buffer, sizeof buffer) > 0) {
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }
-    close(ends[0]);
 }
 
 double seconds(Clock::duration span)
@@ -140,7 +128,7 @@ int main(int argc, char** argv)
     std::vector<std::string> clips;
     for (int i = 0; i < 10; ++i) {
         const std::string clip = work + "/in/clip" + std::to_string(i) + ".mp4";
-        runDirect({ffmpeg, "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-f",
+        runProgram({ffmpeg, "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-f",
                    "lavfi", "-i", "sine=frequency=440:duration=1", "-c:v", "libx264", "-preset", "ultrafast",
                    "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest", clip});
         clips.push_back(clip);
@@ -150,12 +138,12 @@ int main(int argc, char** argv)
     for (int round = 0; round < rounds; ++round) {
         auto started = Clock::now();
         for (const std::string& clip : clips) {
-            runDirect({ffmpeg, "-i", clip});
+            runProgram({ffmpeg, "-i", clip});
             std::vector<std::string> args = {ffmpeg, "-y", "-i", clip};
             for (const std::string& word : split(kPreset))
                 args.push_back(word);
             args.push_back(work + "/out/" + fs::path(clip).stem().string() + ".direct.avi");
-            runDirect(args);
+            runProgram(args);
         }
         directTimes.push_back(seconds(Clock::now() - started));
 
@@ -189,10 +177,10 @@ int main(int argc, char** argv)
     std::vector<double> floodPipe;
     for (int round = 0; round < rounds; ++round) {
         auto started = Clock::now();
-        runDirect({testEncoder, "-y", "-i", chatty, "-x", work + "/out/chatty.direct.avi"});
+        runProgram({testEncoder, "-y", "-i", chatty, "-x", work + "/out/chatty.direct.avi"});
         floodDirect.push_back(seconds(Clock::now() - started));
         started = Clock::now();
-        runIntoPipe({testEncoder, "-y", "-i", chatty, "-x", work + "/out/chatty.pipe.avi"});
+        runProgram({testEncoder, "-y", "-i", chatty, "-x", work + "/out/chatty.pipe.avi"}, true);
         floodPipe.push_back(seconds(Clock::now() - started));
 
         // The conversion alone, as the direct run has no probe.
@@ -218,7 +206,7 @@ int main(int argc, char** argv)
 
     // 3. Stop latency with the real encoder on a long clip.
     const std::string longClip = work + "/in/long.mp4";
-    runDirect({ffmpeg, "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=300", "-f",
+    runProgram({ffmpeg, "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=300", "-f",
                "lavfi", "-i", "sine=frequency=440:duration=300", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
                "yuv420p", "-c:a", "aac", "-shortest", longClip});
     std::vector<double> latencies;

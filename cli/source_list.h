@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "accepted_extension.h"
+
 enum class SourceRefusal {
     Extension,  // the text from the last dot on does not contain "mp4"
     Missing,    // nothing exists at the path
@@ -24,11 +26,6 @@ struct CheckedSources {
     std::vector<RefusedSource> refused;  // in the order given
     std::vector<std::string> repeated;   // paths given again after their first time
 };
-
-// The window's extension test: the text from the last "." to the end, with A to Z
-// lowered, must contain one of the accepted fragments ("mp4"). A path without a dot
-// is refused. So clip.MP4 and clip.mp4v pass, clip.avi does not.
-bool hasAcceptedExtension(std::string_view path);
 
 // Checks the paths in order. Two paths are the same when their bytes are.
 CheckedSources checkSources(const std::vector<std::string>& paths);

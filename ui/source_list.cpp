@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QStringList>
 
+#include "accepted_extension.h"
 #include "app_state.h"
 #include "control_ids.h"
 #include "convert_core.h"
@@ -30,35 +31,12 @@ QListWidget* sourceList()
     return findControlAs<QListWidget>(mainDialog, IDC_SOURCE_LIST);
 }
 
-// The accepted extensions, filled on first use from "mp4" split at each ";".
-const QStringList& acceptedExtensions()
-{
-    static const QStringList fragments = QStringLiteral("mp4").split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    return fragments;
-}
-
-QString lowerAscii(QString text)
-{
-    for (QChar& c : text) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return text;
-}
-
 }  // namespace
 
 bool hasAcceptedExtension(const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return false;
-    const QString tail = lowerAscii(path.mid(dot));
-    for (const QString& fragment : acceptedExtensions()) {
-        if (tail.contains(fragment))
-            return true;
-    }
-    return false;
+    const QByteArray utf8 = path.toUtf8();
+    return ::hasAcceptedExtension(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
 bool isSourceListed(const QString& path)
